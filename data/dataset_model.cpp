@@ -1,0 +1,97 @@
+#include "dataset_model.h"
+
+namespace data {
+
+QString displayText(const QVariant &value, wire::FieldType type)
+{
+    if (value.isNull())
+        return {};
+    switch (type) {
+    case wire::FieldType::Boolean:
+        return (value.typeId() == QMetaType::Bool ? value.toBool() : value.toLongLong() != 0) ? QStringLiteral("True")
+                                                                                               : QStringLiteral("False");
+    case wire::FieldType::Float:
+        return value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 15) : value.toString();
+    default:
+        return value.toString();
+    }
+}
+
+DataSetModel::DataSetModel(ClientDataSet *dataSet, QObject *parent) : QAbstractTableModel(parent), dataSet_(dataSet)
+{
+    connect(dataSet, &ClientDataSet::reset, this, &DataSetModel::rebuild);
+    connect(dataSet, &ClientDataSet::rowsAppended, this, [this](int first, int last) {
+        beginInsertRows({}, first, last);
+        rows_ = last + 1;
+        endInsertRows();
+    });
+    connect(dataSet, &ClientDataSet::rowInserted, this, [this](int index) {
+        beginInsertRows({}, index, index);
+        ++rows_;
+        endInsertRows();
+    });
+    connect(dataSet, &ClientDataSet::rowRemoved, this, [this](int index) {
+        beginRemoveRows({}, index, index);
+        --rows_;
+        endRemoveRows();
+    });
+    connect(dataSet, &ClientDataSet::rowChanged, this,
+            [this](int index) { Q_EMIT dataChanged(this->index(index, 0), this->index(index, columns_ - 1)); });
+    rebuild();
+}
+
+void DataSetModel::rebuild()
+{
+    beginResetModel();
+    rows_ = dataSet_ && dataSet_->isActive() ? dataSet_->recordCount() : 0;
+    columns_ = dataSet_ && dataSet_->isActive() ? int(dataSet_->fields().size()) : 0;
+    endResetModel();
+}
+
+int DataSetModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : rows_; }
+
+int DataSetModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : columns_; }
+
+QVariant DataSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || !dataSet_ || index.row() >= dataSet_->recordCount() || index.column() >= columns_)
+        return {};
+    const QVariant &value = dataSet_->row(index.row())[size_t(index.column())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return displayText(value, dataSet_->fields()[size_t(index.column())].type);
+    case Qt::EditRole:
+        return value;
+    default:
+        return {};
+    }
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    if (!dataSet_ || section >= columns_)
+        return {};
+    return dataSet_->fields()[size_t(section)].name;
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && dataSet_ && dataSet_->isActive() && !dataSet_->allFetched();
+}
+
+void DataSetModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    try {
+        dataSet_->fetchPacket();
+    } catch (const ServerError &) {
+        // The view asks again on its next scroll; the rows held stay as they are.
+    }
+}
+
+} // namespace data

@@ -1,0 +1,37 @@
+#pragma once
+// A table model over a ClientDataSet for grids. The view pulls further packets as it scrolls
+// (canFetchMore/fetchMore); the model never fetches on its own.
+
+#include "client_dataset.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+
+namespace data {
+
+// How a value of a field reads in a grid or an editor.
+QString displayText(const QVariant &value, wire::FieldType type);
+
+class DataSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DataSetModel(ClientDataSet *dataSet, QObject *parent = nullptr);
+
+    ClientDataSet *dataSet() const { return dataSet_; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+
+private:
+    void rebuild();
+
+    QPointer<ClientDataSet> dataSet_;
+    int rows_ = 0;    // rows the view has been told of
+    int columns_ = 0;
+};
+
+} // namespace data
