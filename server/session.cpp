@@ -1,6 +1,6 @@
 #include "session.h"
 
-#include <QCborStreamWriter>
+#include "wire/row_codec.h"
 #include <QDateTime>
 #include <QHash>
 #include <sqlite3.h>
@@ -93,22 +93,18 @@ public:
     // Appends up to `count` rows (all when negative) to `out` as one CBOR array; true at the end.
     bool readPacket(int count, QByteArray &out)
     {
-        out.append(char(0x9f)); // indefinite-length array
+        wire::RowWriter writer(out);
+        writer.beginRows();
         qsizetype n = 0;
         for (; (count < 0 || n < count) && settledNext_ < settledEnds_.size(); ++n, ++settledNext_) {
             const qsizetype begin = settledNext_ == 0 ? 0 : settledEnds_[settledNext_ - 1];
             out.append(settled_.constData() + begin, settledEnds_[settledNext_] - begin);
         }
-        if (hasRow_) {
-            QByteArray live; // QCborStreamWriter writes from the start of its array, so never into `out`
-            QCborStreamWriter writer(&live);
-            for (; (count < 0 || n < count) && hasRow_; ++n) {
-                writeRow(writer);
-                step();
-            }
-            out.append(live);
+        for (; (count < 0 || n < count) && hasRow_; ++n) {
+            writeRow(writer);
+            step();
         }
-        out.append(char(0xff));
+        writer.endRows();
         return atEnd();
     }
 
@@ -116,17 +112,12 @@ public:
 
     void settle()
     {
-        if (!hasRow_)
-            return;
-        QByteArray rows;
-        QCborStreamWriter writer(&rows);
-        const qsizetype base = settled_.size();
+        wire::RowWriter writer(settled_);
         while (hasRow_) {
             writeRow(writer);
-            settledEnds_.push_back(base + rows.size());
+            settledEnds_.push_back(settled_.size());
             step();
         }
-        settled_.append(rows);
     }
 
 private:
@@ -140,35 +131,32 @@ private:
             sqlite3_reset(query_->stmt()); // releases the read transaction
     }
 
-    void writeRow(QCborStreamWriter &writer)
+    void writeRow(wire::RowWriter &writer)
     {
         sqlite3_stmt *stmt = query_->stmt();
         const int n = int(boolean_.size());
-        writer.startArray(n);
+        writer.beginRow(quint64(n));
         for (int i = 0; i < n; ++i) {
             switch (sqlite3_column_type(stmt, i)) {
             case SQLITE_INTEGER:
                 if (boolean_[i])
-                    writer.append(sqlite3_column_int64(stmt, i) != 0);
+                    writer.boolean(sqlite3_column_int64(stmt, i) != 0);
                 else
-                    writer.append(qint64(sqlite3_column_int64(stmt, i)));
+                    writer.integer(sqlite3_column_int64(stmt, i));
                 break;
             case SQLITE_FLOAT:
-                writer.append(sqlite3_column_double(stmt, i));
+                writer.real(sqlite3_column_double(stmt, i));
                 break;
             case SQLITE_TEXT:
-                writer.appendTextString(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)),
-                                        sqlite3_column_bytes(stmt, i));
+                writer.text(reinterpret_cast<const char *>(sqlite3_column_text(stmt, i)), sqlite3_column_bytes(stmt, i));
                 break;
             case SQLITE_BLOB:
-                writer.appendByteString(static_cast<const char *>(sqlite3_column_blob(stmt, i)),
-                                        sqlite3_column_bytes(stmt, i));
+                writer.bytes(static_cast<const char *>(sqlite3_column_blob(stmt, i)), sqlite3_column_bytes(stmt, i));
                 break;
             default:
-                writer.appendNull();
+                writer.null();
             }
         }
-        writer.endArray();
     }
 
     std::unique_ptr<sql::Query> query_;

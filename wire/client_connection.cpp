@@ -1,76 +1,15 @@
 #include "client_connection.h"
 
-#include <QCborStreamReader>
 
 namespace wire {
 
 namespace {
 
-QVariant readValue(QCborStreamReader &reader)
-{
-    switch (reader.type()) {
-    case QCborStreamReader::UnsignedInteger:
-    case QCborStreamReader::NegativeInteger: {
-        const qint64 v = reader.toInteger();
-        reader.next();
-        return v;
-    }
-    case QCborStreamReader::Float16:
-    case QCborStreamReader::Float:
-    case QCborStreamReader::Double: {
-        const QCborValue v = QCborValue::fromCbor(reader);
-        return v.toDouble();
-    }
-    case QCborStreamReader::String: {
-        QString text;
-        auto r = reader.readString();
-        while (r.status == QCborStreamReader::Ok) {
-            text += r.data;
-            r = reader.readString();
-        }
-        return text;
-    }
-    case QCborStreamReader::SimpleType: {
-        const auto t = reader.toSimpleType();
-        reader.next();
-        if (t == QCborSimpleType::True)
-            return true;
-        if (t == QCborSimpleType::False)
-            return false;
-        return QVariant();
-    }
-    default:
-        return valueFromCbor(QCborValue::fromCbor(reader));
-    }
-}
-
-// Rows are the bulk of every reply, so they are read straight from the stream.
-std::vector<Row> decodeRows(const QByteArray &cbor)
-{
-    std::vector<Row> rows;
-    QCborStreamReader reader(cbor);
-    if (!reader.isArray())
-        return rows;
-    if (reader.isLengthKnown())
-        rows.reserve(reader.length());
-    reader.enterContainer();
-    while (reader.lastError() == QCborError::NoError && reader.hasNext()) {
-        Row row;
-        if (reader.isLengthKnown())
-            row.reserve(reader.length());
-        reader.enterContainer();
-        while (reader.lastError() == QCborError::NoError && reader.hasNext())
-            row.push_back(readValue(reader));
-        reader.leaveContainer();
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
 Packet packetFrom(const QCborMap &reply)
 {
     Packet packet;
-    packet.rows = decodeRows(reply.value(key::rows).toByteArray());
+    if (!decodeRows(reply.value(key::rows).toByteArray(), packet.rows))
+        throw ServerError(QStringLiteral("network"), QStringLiteral("服务器发来的数据包已损坏"));
     packet.eof = reply.value(key::eof).toBool(true);
     packet.cursor = packet.eof ? 0 : reply.value(key::cursor).toInteger();
     return packet;

@@ -2,6 +2,7 @@
 // A blocking connection to velbor-server, as the client's calls are synchronous.
 
 #include "protocol.h"
+#include "row_codec.h"
 
 #include <QCborArray>
 #include <QMap>
@@ -24,8 +25,6 @@ private:
     QString code_;
     QString message_;
 };
-
-using Row = std::vector<QVariant>;
 
 struct Packet {
     std::vector<Column> columns; // set by open only
