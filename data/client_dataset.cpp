@@ -64,8 +64,7 @@ void ClientDataSet::open()
     columns_ = std::move(packet.columns);
     adopt(std::move(packet));
     current_ = 0;
-    bof_ = true;
-    eof_ = rows_.empty();
+    bof_ = eof_ = rows_.empty();
     setState(State::Browse);
     if (!disabled_)
         Q_EMIT reset();
@@ -205,8 +204,7 @@ void ClientDataSet::first()
     requireBrowse();
     const int old = current_;
     current_ = 0;
-    bof_ = true;
-    eof_ = rows_.empty();
+    bof_ = eof_ = rows_.empty();
     scrolled(old);
 }
 
@@ -216,8 +214,7 @@ void ClientDataSet::last()
     fetchAll();
     const int old = current_;
     current_ = rows_.empty() ? 0 : int(rows_.size()) - 1;
-    eof_ = true;
-    bof_ = rows_.empty();
+    bof_ = eof_ = rows_.empty();
     scrolled(old);
 }
 

@@ -60,8 +60,9 @@ public:
     int recordCount() const { return int(rows_.size()); } // rows held so far
     int recNo() const { return rows_.empty() ? 0 : current_ + 1; }
     bool isEmpty() const { return rows_.empty(); }
-    // Begin of data: the cursor tried to move before the first row (or the dataset is empty);
-    // end of data: it tried to move past the last row, after every packet was fetched.
+    // Begin of data: the cursor tried to move before the first row; end of data: it tried to move
+    // past the last row, after every packet was fetched. Both hold on an empty dataset. Opening,
+    // first() and last() only place the cursor and clear them.
     bool bof() const { return bof_; }
     bool eof() const { return eof_; }
     void first();

@@ -62,6 +62,8 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
         return displayText(value, dataSet_->fields()[size_t(index.column())].type);
     case Qt::EditRole:
         return value;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(alignment(index.column()));
     default:
         return {};
     }
@@ -75,7 +77,48 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
         return section + 1;
     if (!dataSet_ || section >= columns_)
         return {};
-    return dataSet_->fields()[size_t(section)].name;
+    return title(section);
+}
+
+QString DataSetModel::fieldKey(int column) const
+{
+    return dataSet_ && column >= 0 && column < columns_ ? dataSet_->fields()[size_t(column)].name.toLower() : QString();
+}
+
+void DataSetModel::setTitle(const QString &field, const QString &title)
+{
+    looks_[field.toLower()].title = title;
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+}
+
+void DataSetModel::setAlignment(const QString &field, Qt::Alignment alignment)
+{
+    looks_[field.toLower()].alignment = alignment;
+    if (rows_ > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::TextAlignmentRole});
+}
+
+QString DataSetModel::title(int column) const
+{
+    const auto it = looks_.constFind(fieldKey(column));
+    if (it != looks_.cend() && !it->title.isEmpty())
+        return it->title;
+    return dataSet_ && column < columns_ ? dataSet_->fields()[size_t(column)].name : QString();
+}
+
+Qt::Alignment DataSetModel::alignment(int column) const
+{
+    const auto it = looks_.constFind(fieldKey(column));
+    return it != looks_.cend() ? it->alignment : (Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void DataSetModel::clearColumnLooks()
+{
+    looks_.clear();
+    if (columns_ > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+    if (rows_ > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::TextAlignmentRole});
 }
 
 bool DataSetModel::canFetchMore(const QModelIndex &parent) const

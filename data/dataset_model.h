@@ -26,12 +26,26 @@ public:
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
+    // Titles and alignments by field name; they outlive a reopen of the dataset.
+    void setTitle(const QString &field, const QString &title);
+    void setAlignment(const QString &field, Qt::Alignment alignment);
+    QString title(int column) const;
+    Qt::Alignment alignment(int column) const;
+    void clearColumnLooks();
+
 private:
+    struct Look {
+        QString title;
+        Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    };
+    QString fieldKey(int column) const;
+
     void rebuild();
 
     QPointer<ClientDataSet> dataSet_;
     int rows_ = 0;    // rows the view has been told of
     int columns_ = 0;
+    QHash<QString, Look> looks_;
 };
 
 } // namespace data

@@ -57,8 +57,7 @@ private Q_SLOTS:
         auto d = dataSet("select * from 名录 where ID <= 3 order by ID");
         int scrolls = 0;
         d->afterScroll = [&](ClientDataSet &) { ++scrolls; };
-        QVERIFY(d->bof());
-        QVERIFY(!d->eof());
+        QVERIFY(!d->bof() && !d->eof());
         d->next();
         QVERIFY(!d->bof() && !d->eof());
         d->next();
