@@ -1,6 +1,9 @@
 // End-to-end cost of velbor-server over loopback against the same SQL run on SQLite in-process,
 // on a 1,000,000-row directory table. Prints a Markdown table of medians and ratios.
 
+#include "browse/page_statement.h"
+#include "data/client_dataset.h"
+#include "data/dataset_model.h"
 #include "server/sql/engine.h"
 #include "support/server_fixture.h"
 
@@ -29,18 +32,16 @@ double medianMs(int runs, const std::function<void()> &work)
     return times[times.size() / 2];
 }
 
-QString pageStatement(const QString &table, int page)
+QString pageStatement(const QString &table, int page) { return browse::pageStatement(table, page, PageSize); }
+
+// The directory dataset opening a page until its grid model has rows to show.
+int openInGrid(data::ClientDataSet &khzl, const QString &statement)
 {
-    if (page < 2)
-        return QStringLiteral("select top %1 * from %2\r\nwhere id>=\r\n(select max(ID) from \r\n(select top 1 ID from "
-                              "%2  order by ID) as T)\r\n order by id")
-            .arg(PageSize)
-            .arg(table);
-    return QStringLiteral("select top %1 * from %2\r\nwhere id>\r\n(select max(ID) from \r\n(select top %3 ID from %2  "
-                          "order by ID) as T)\r\n order by id")
-        .arg(PageSize)
-        .arg(table)
-        .arg((page - 1) * PageSize);
+    khzl.close();
+    khzl.setCommandText(statement);
+    khzl.open();
+    data::DataSetModel model(&khzl);
+    return model.rowCount();
 }
 
 // Reads every row into values, as a client holds them.
@@ -188,7 +189,15 @@ int main(int argc, char *argv[])
         sqlite3_exec(direct, "commit", nullptr, nullptr, nullptr);
     };
 
+    data::ClientDataSet khzl(QStringLiteral("khzl"), QStringLiteral("khzl_dp"), 500);
+    khzl.setConnection(client.get());
+
     std::vector<Case> cases{
+        {"grid shows page 1 (client dataset, first packet)", 21, [&] { openInGrid(khzl, pageStatement("名录", 1)); },
+         [&] { readAll(engine, pageStatement("名录", 1)); }},
+        {"grid shows page 300 (client dataset, first packet)", 11,
+         [&] { openInGrid(khzl, pageStatement("名录", 300)); },
+         [&] { readAll(engine, pageStatement("名录", 300)); }},
         {"page 1 (3000 rows)", 21, [&] { fetchAll(*client, pageStatement("名录", 1)); },
          [&] { readAll(engine, pageStatement("名录", 1)); }},
         {"page 300 (3000 rows)", 11, [&] { fetchAll(*client, pageStatement("名录", 300)); },
