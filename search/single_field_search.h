@@ -34,6 +34,7 @@ public:
     // "单个字段查询": true when the dialog may open.
     bool mayOpenDialog();
 
+    int viewNumber() const { return dm_.viewNumber; }
     QString directoryDefaultFieldFile() const;
     QString senderDefaultFieldFile() const;
     // The remembered field when its file exists and names one of `fields`.

@@ -3,10 +3,14 @@
 #include "app/list_file.h"
 #include "app/prompt_service.h"
 #include "data/sql_text.h"
+#include "search/search_one_field_dialog.h"
 #include "search/single_field_search.h"
 #include "support/server_fixture.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -150,6 +154,33 @@ private Q_SLOTS:
         c.search.mainRowEnter("公司名称", fields, "公司");
         QCOMPARE((*prompts).questions, QStringList{"执行查询会丢失未保存的数据,继续吗?"});
         QVERIFY(!c.state.workingCopyMode);
+    }
+
+    void dialog()
+    {
+        app::ScopedPrompts prompts;
+        Client c(server_);
+        resetTable(c, 4);
+        search::Tsearch_one_Fieldw dialog(c.search, c.dm.khzl.fieldNames());
+        QCOMPARE(dialog.size(), QSize(320, 91));
+        QCOMPARE(dialog.ComboBox1->currentText(), QString("ID"));
+        dialog.ComboBox1->setEditText("公司名称");
+        dialog.Button2->click(); // no value: nothing, silently
+        dialog.ComboBox1->setEditText("无此项");
+        dialog.Edit1->setText("公司");
+        dialog.Button2->click(); // not a field of the list: nothing
+        QVERIFY(!c.state.workingCopyMode);
+        dialog.ComboBox1->setEditText("公司名称");
+        dialog.Edit1->setText("公司2");
+        dialog.Button2->click();
+        QVERIFY(c.state.workingCopyMode);
+        QCOMPARE(c.dm.khzl.recordCount(), 1);
+        QVERIFY((*prompts).notices.isEmpty());
+        dialog.ComboBox1->setEditText("省市");
+        dialog.Button1->click();
+        QCOMPARE(app::readFirstLine(c.search.directoryDefaultFieldFile()), std::optional<QString>("省市"));
+        search::Tsearch_one_Fieldw again(c.search, c.dm.khzl.fieldNames());
+        QCOMPARE(again.ComboBox1->currentText(), QString("省市"));
     }
 
     void savingBack_data()
