@@ -2,6 +2,9 @@
 // on a 1,000,000-row directory table. Prints a Markdown table of medians and ratios.
 
 #include "browse/page_statement.h"
+#include "data/sql_text.h"
+#include "search/single_field_search.h"
+#include <QTemporaryDir>
 #include "data/client_dataset.h"
 #include "data/dataset_model.h"
 #include "server/sql/engine.h"
@@ -192,7 +195,36 @@ int main(int argc, char *argv[])
     data::ClientDataSet khzl(QStringLiteral("khzl"), QStringLiteral("khzl_dp"), 500);
     khzl.setConnection(client.get());
 
+    // The whole single-field search as the main window runs it: working copy, count, first page.
+    app::MainState state;
+    state.loginUser = QStringLiteral("admin");
+    data::WorkingCopyLists lists;
+    data::TDataModule1 dm(state, lists);
+    dm.host = server.host();
+    dm.port = server.port();
+    dm.connect();
+    dm.callServer(QStringLiteral("testmima"), testing::loginArgument(QStringLiteral("bench"), state.loginUser, "1"));
+    dm.zh.setCommandText(data::SqlText{"Select * from 员工账号,组权限", "where 用户名称 ='admin'", "and 密码 ='1'",
+                                       "and 组名=所属组名"}
+                             .text());
+    dm.zh.open();
+    browse::TableBrowser browser(dm, state, lists);
+    browse::WorkingCopy copy(dm, state, lists, browser);
+    QTemporaryDir home;
+    search::SingleFieldSearch searcher(dm, state, browser, copy, app::ProgramFolder(home.path()));
+    dm.currentTable = QStringLiteral("名录");
+    const QString firstCopyPage = pageStatement(QStringLiteral("#admin"), 1);
+
     std::vector<Case> cases{
+        {"single-field search, first page shown", 5,
+         [&] { searcher.Search_One_Field(QStringLiteral("公司名称"), QStringLiteral("99号")); },
+         [&] {
+             dropCopy([&](const QString &s) { engine.execute(s); });
+             engine.execute(search);
+             readAll(engine, QStringLiteral("Select  count(*) as count1 from #admin"));
+             readAll(engine, QStringLiteral("Select  max(ID) as count1 from #admin"));
+             readAll(engine, firstCopyPage);
+         }},
         {"grid shows page 1 (client dataset, first packet)", 21, [&] { openInGrid(khzl, pageStatement("名录", 1)); },
          [&] { readAll(engine, pageStatement("名录", 1)); }},
         {"grid shows page 300 (client dataset, first packet)", 11,
