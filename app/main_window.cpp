@@ -5,6 +5,7 @@
 #include "data/data_module.h"
 #include "data/dataset_model.h"
 #include "data/db_controls.h"
+#include "search/single_field_search.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -235,6 +236,37 @@ QTableView *Tmain::createGrid(data::ClientDataSet &dataSet, data::DataSetModel *
     return grid;
 }
 
+QWidget *Tmain::createLookupTab(data::ClientDataSet &dataSet, data::DataSetModel *&model, QTableView *&grid,
+                                LookupSearchRow &row, const QString &saveCaption)
+{
+    auto *tab = new QWidget(PageControl1);
+    auto *layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 2, 0, 0);
+    auto *top = new QHBoxLayout;
+    row.field = new QComboBox(tab);
+    row.op = new QComboBox(tab);
+    row.op->addItems(search::operators());
+    row.value = new QLineEdit(tab);
+    row.save = new QPushButton(saveCaption, tab);
+    row.navigator = new data::DBNavigator(tab);
+    row.navigator->setVisibleButtons({data::DBNavigator::First, data::DBNavigator::Prior, data::DBNavigator::Next,
+                                      data::DBNavigator::Last, data::DBNavigator::Insert, data::DBNavigator::Delete,
+                                      data::DBNavigator::Post, data::DBNavigator::Cancel});
+    row.navigator->setDataSet(&dataSet);
+    top->addWidget(row.field);
+    top->addWidget(row.op);
+    top->addWidget(row.value, 1);
+    top->addWidget(row.navigator);
+    top->addWidget(row.save);
+    layout->addLayout(top);
+    grid = createGrid(dataSet, model, tab);
+    // The code tables are kept in place, so their grids edit.
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    model->setEditable(true);
+    layout->addWidget(grid, 1);
+    return tab;
+}
+
 QWidget *Tmain::createDirectoryPanel()
 {
     khzl_Panel = named(new QWidget(this), u"khzl_Panel"_s);
@@ -251,8 +283,7 @@ QWidget *Tmain::createDirectoryPanel()
     SearchField->setMinimumContentsLength(6);
     SearchField->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     SearchOperator = named(new QComboBox(khzl_Panel), u"SearchOperator"_s);
-    SearchOperator->addItems({u"包含"_s, u"不包含"_s, u"前缀"_s, u"后缀"_s, u"等于"_s, u"不等于"_s, u"大于"_s,
-                              u"大于等于"_s, u"小于"_s, u"小于等于"_s});
+    SearchOperator->addItems(search::operators());
     SearchValue = named(new QLineEdit(khzl_Panel), u"SearchValue"_s);
     searchRow->addWidget(SearchField);
     searchRow->addWidget(SearchOperator);
@@ -331,10 +362,10 @@ QWidget *Tmain::createDirectoryPanel()
 
     meGrid = named(createGrid(dm_.me, meModel, PageControl1), u"meGrid"_s);
     PageControl1->addTab(meGrid, u"发件人数据"_s);
-    hydmGrid = named(createGrid(dm_.hydm, hydmModel, PageControl1), u"hydmGrid"_s);
-    PageControl1->addTab(hydmGrid, u"行业代码"_s);
-    postGrid = named(createGrid(dm_.post, postModel, PageControl1), u"postGrid"_s);
-    PageControl1->addTab(postGrid, u"邮编编码"_s);
+    PageControl1->addTab(createLookupTab(dm_.hydm, hydmModel, hydmGrid, industrySearch, u"保存行业代码"_s),
+                         u"行业代码"_s);
+    PageControl1->addTab(createLookupTab(dm_.post, postModel, postGrid, postalSearch, u"保存邮政编码"_s),
+                         u"邮编编码"_s);
     connect(PageControl1, &QTabWidget::currentChanged, this, &Tmain::PageControl1Change);
     layout->addWidget(PageControl1, 1);
     return khzl_Panel;

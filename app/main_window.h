@@ -79,6 +79,15 @@ public:
     QTableView *meGrid = nullptr, *hydmGrid = nullptr, *postGrid = nullptr;
     data::DataSetModel *khzlModel = nullptr, *meModel = nullptr, *hydmModel = nullptr, *postModel = nullptr;
 
+    // The in-place search rows of the industry-code and postal-code tabs.
+    struct LookupSearchRow {
+        QComboBox *field = nullptr, *op = nullptr;
+        QLineEdit *value = nullptr;
+        QPushButton *save = nullptr;
+        data::DBNavigator *navigator = nullptr;
+    };
+    LookupSearchRow industrySearch, postalSearch; // ComboBox4/5, Edit7, BitBtn5; ComboBox6/7, Edit9, BitBtn6
+
     StatusPanels *StatusBar1 = nullptr;
     // The full download: one step per tick while "显示所有数据" runs.
     QTimer *Timer1 = nullptr;
@@ -117,6 +126,8 @@ private:
     QWidget *createLeftPanel();
     QWidget *createDirectoryPanel();
     QTableView *createGrid(data::ClientDataSet &dataSet, data::DataSetModel *&model, QWidget *parent);
+    QWidget *createLookupTab(data::ClientDataSet &dataSet, data::DataSetModel *&model, QTableView *&grid,
+                             LookupSearchRow &row, const QString &saveCaption);
     QAction *addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut = {});
     void showAboutBox();
 

@@ -121,6 +121,29 @@ void DataSetModel::clearColumnLooks()
         Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::TextAlignmentRole});
 }
 
+Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (editable_ && index.isValid())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!editable_ || role != Qt::EditRole || !index.isValid() || !dataSet_ || !dataSet_->isActive())
+        return false;
+    try {
+        if (dataSet_->recNo() != index.row() + 1)
+            dataSet_->setRecNo(index.row() + 1);
+        dataSet_->setValue(index.column(), value);
+        return true;
+    } catch (const Abort &) {
+    } catch (const ServerError &) {
+    }
+    return false;
+}
+
 bool DataSetModel::canFetchMore(const QModelIndex &parent) const
 {
     return !parent.isValid() && dataSet_ && dataSet_->isActive() && !dataSet_->allFetched();

@@ -23,6 +23,10 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Edits in an editable grid go to the row as it would be edited in place: the cursor moves to it.
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    void setEditable(bool editable) { editable_ = editable; }
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
@@ -45,6 +49,7 @@ private:
     QPointer<ClientDataSet> dataSet_;
     int rows_ = 0;    // rows the view has been told of
     int columns_ = 0;
+    bool editable_ = false;
     QHash<QString, Look> looks_;
 };
 

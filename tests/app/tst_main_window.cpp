@@ -113,8 +113,10 @@ void TestMainWindow::frame()
     QCOMPARE(grid->selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(grid->horizontalHeader()->sectionsMovable());
-    for (QTableView *readOnly : {f.w.meGrid, f.w.hydmGrid, f.w.postGrid})
-        QCOMPARE(readOnly->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(f.w.meGrid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    // The industry and postal codes are kept in place, in their grids.
+    for (QTableView *codes : {f.w.hydmGrid, f.w.postGrid})
+        QVERIFY(codes->editTriggers() & QAbstractItemView::DoubleClicked);
 }
 
 void TestMainWindow::menus_data()

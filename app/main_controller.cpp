@@ -1,0 +1,305 @@
+#include "app/main_controller.h"
+
+#include "browse/grid_layout.h"
+#include "data/dataset_model.h"
+#include "data/db_controls.h"
+#include "search/search_one_field_dialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace app {
+
+MainController::MainController(Tmain &window, data::TDataModule1 &dm, MainState &state, data::WorkingCopyLists &lists,
+                               LoginController &login, ProgramFolder folder)
+    : QObject(&window), browser(dm, state, lists), workingCopy(dm, state, lists, browser),
+      search(dm, state, browser, workingCopy, folder), w_(window), dm_(dm), state_(state), lists_(lists),
+      login_(login), folder_(std::move(folder))
+{
+    connectTables();
+    connectPaging();
+    connectGrid();
+    connectSearch();
+    connectEditing();
+
+    connect(w_.khgl, &QAction::triggered, this, [this] { login_.reconnect(); });
+    connect(&browser, &browse::TableBrowser::statusText, &w_, &Tmain::showStatus);
+    connect(&search, &search::SingleFieldSearch::statusText, &w_, &Tmain::showStatus);
+    connect(&browser, &browse::TableBrowser::positionText, this,
+            [this](const QString &text) { w_.StatusBar1->setText(3, text); });
+    connect(&search, &search::SingleFieldSearch::captionChanged, &w_, &QWidget::setWindowTitle);
+    connect(&w_, &Tmain::directoryViewShown, this, [this] {
+        Load_DBGrid();
+        if (!dm_.khzl.isActive()) {
+            browser.Open_Khzl_Data();
+            Load_DBGrid();
+        }
+    });
+    connect(&w_, &Tmain::tabSwitched, this, [this](int tab) {
+        search.activeTab = tab;
+        showRememberedField(tab);
+    });
+}
+
+void MainController::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const data::Abort &) {
+    } catch (const wire::ServerError &e) {
+        dm_.ShowMessage_jd(e.message());
+    }
+}
+
+void MainController::enable(const QString &caption, const std::function<void()> &handler)
+{
+    QAction *action = w_.action(caption);
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this, [this, handler] { guarded(handler); });
+}
+
+QString MainController::gridLayoutFile() const { return folder_.settings() + dm_.currentTable + "DBGrid1.dat"; }
+
+QString MainController::sharedGridLayoutFile() const { return folder_.settings() + "DBGrid1.dat"; }
+
+void MainController::Save_DBGrid()
+{
+    if (dm_.khzl.isActive())
+        browse::writeGridLayout(gridLayoutFile(), browse::captureLayout(*w_.DBGrid1, *w_.khzlModel));
+}
+
+void MainController::Load_DBGrid()
+{
+    const auto layout = browse::readGridLayout(gridLayoutFile());
+    if (layout)
+        browse::applyLayout(*w_.DBGrid1, *w_.khzlModel, *layout);
+    else
+        browse::resetLayout(*w_.DBGrid1, *w_.khzlModel);
+}
+
+void MainController::connectTables()
+{
+    connect(&browser, &browse::TableBrowser::tablesChanged, this,
+            [this](const QStringList &tables, const QString &current) {
+                w_.lbTables->clear();
+                w_.lbTables->addItems(tables);
+                w_.lbTables->setCurrentRow(tables.indexOf(current));
+            });
+    connect(w_.lbTables, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { guarded([&] { browser.lbTablesClick(item->text()); }); });
+    connect(&browser, &browse::TableBrowser::tableOpened, this, [this](const QString &, const QStringList &fields) {
+        w_.SearchField->clear();
+        w_.SearchField->addItems(fields);
+        const QString remembered = search.rememberedField(search.directoryDefaultFieldFile(), fields);
+        if (!remembered.isEmpty())
+            w_.SearchField->setCurrentText(remembered);
+        w_.TreeView1->clear(); // the search tree of the table
+        Load_DBGrid();
+    });
+}
+
+void MainController::connectPaging()
+{
+    connect(&browser, &browse::TableBrowser::pagesChanged, this, [this](int page, int pages) {
+        const QSignalBlocker blocker(w_.CurrentPage);
+        w_.CurrentPage->setMaximum(std::max(1, pages));
+        w_.CurrentPage->setValue(page);
+        w_.Edit6->setText(QString::number(pages));
+    });
+    connect(w_.CurrentPage, &QSpinBox::valueChanged, this, [this](int page) { browser.setPage(page); });
+    // On the sender tab the page buttons move through the senders instead.
+    auto pageButton = [this](QToolButton *button, void (browse::TableBrowser::*pageMove)(),
+                             void (data::ClientDataSet::*rowMove)()) {
+        button->setEnabled(true);
+        connect(button, &QToolButton::clicked, this, [this, pageMove, rowMove] {
+            guarded([&] {
+                const int tab = w_.PageControl1->currentIndex();
+                if (tab <= Tmain::WaybillTab)
+                    (browser.*pageMove)();
+                else if (tab == Tmain::SenderTab && dm_.me.isActive())
+                    (dm_.me.*rowMove)();
+            });
+        });
+    };
+    pageButton(w_.BitBtn32, &browse::TableBrowser::firstPage, &data::ClientDataSet::first);
+    pageButton(w_.BitBtn33, &browse::TableBrowser::priorPage, &data::ClientDataSet::prior);
+    pageButton(w_.BitBtn34, &browse::TableBrowser::nextPage, &data::ClientDataSet::next);
+    pageButton(w_.BitBtn35, &browse::TableBrowser::lastPage, &data::ClientDataSet::last);
+
+    w_.refreshdata->setEnabled(true);
+    connect(w_.refreshdata, &QAction::triggered, this, [this] {
+        if (dm_.viewNumber == 1)
+            browser.refreshData();
+    });
+}
+
+void MainController::connectGrid()
+{
+    gridCursor_ = new browse::GridCursor(w_.DBGrid1, w_.khzlModel);
+    enable(QStringLiteral("调整表格列宽"), [this] { browse::capColumnWidths(*w_.DBGrid1); });
+    enable(QStringLiteral("初始化显示栏"), [this] {
+        QFile::remove(sharedGridLayoutFile());
+        browse::resetLayout(*w_.DBGrid1, *w_.khzlModel);
+    });
+    const std::pair<QAction *, Qt::Alignment> alignments[] = {
+        {w_.left_qi, Qt::AlignLeft}, {w_.center_qi, Qt::AlignHCenter}, {w_.right_qi, Qt::AlignRight}};
+    for (const auto &[button, alignment] : alignments) {
+        button->setEnabled(true);
+        connect(button, &QAction::triggered, this, [this, alignment] {
+            if (dm_.viewNumber == 1)
+                browse::alignCurrentColumn(*w_.DBGrid1, *w_.khzlModel, alignment);
+        });
+    }
+}
+
+void MainController::showRememberedField(int tab)
+{
+    QString file;
+    if (tab <= Tmain::WaybillTab)
+        file = search.directoryDefaultFieldFile();
+    else if (tab == Tmain::SenderTab)
+        file = search.senderDefaultFieldFile();
+    if (file.isEmpty())
+        return;
+    const data::ClientDataSet *dataSet = w_.tabDataSet(tab);
+    const QStringList fields = dataSet && dataSet->isActive() ? dataSet->fieldNames() : QStringList();
+    const QString remembered = search.rememberedField(file, fields);
+    if (!remembered.isEmpty())
+        w_.SearchField->setCurrentText(remembered);
+}
+
+void MainController::connectSearch()
+{
+    connect(w_.SearchOperator, &QComboBox::currentIndexChanged, this, [this](int op) { search.operatorIndex = op; });
+    connect(w_.SearchValue, &QLineEdit::returnPressed, this, [this] {
+        QStringList fields;
+        for (int i = 0; i < w_.SearchField->count(); ++i)
+            fields << w_.SearchField->itemText(i);
+        guarded([&] { search.mainRowEnter(w_.SearchField->currentText(), fields, w_.SearchValue->text()); });
+    });
+    connect(&search, &search::SingleFieldSearch::workingCopyShown, this, &MainController::Load_DBGrid);
+    enable(QStringLiteral("单个字段查询"), [this] {
+        if (!search.mayOpenDialog())
+            return;
+        QStringList fields;
+        for (int i = 0; i < w_.SearchField->count(); ++i)
+            fields << w_.SearchField->itemText(i);
+        search::Tsearch_one_Fieldw dialog(search, fields, &w_);
+        dialog.exec();
+    });
+
+    const std::tuple<Tmain::LookupSearchRow *, void (search::SingleFieldSearch::*)(const QString &, int, const QString &),
+                     void (search::SingleFieldSearch::*)(), data::ClientDataSet *>
+        lookups[] = {{&w_.industrySearch, &search::SingleFieldSearch::search_hydm_Data,
+                      &search::SingleFieldSearch::saveHydm, &dm_.hydm},
+                     {&w_.postalSearch, &search::SingleFieldSearch::search_post_Data,
+                      &search::SingleFieldSearch::savePost, &dm_.post}};
+    for (const auto &[row, find, save, dataSet] : lookups) {
+        connect(dataSet, &data::ClientDataSet::reset, this, [row = row, dataSet = dataSet] {
+            if (dataSet->isActive() && row->field->count() == 0)
+                row->field->addItems(dataSet->fieldNames());
+        });
+        connect(row->value, &QLineEdit::returnPressed, this, [this, row = row, find = find] {
+            guarded([&] { (search.*find)(row->field->currentText(), row->op->currentIndex(), row->value->text()); });
+        });
+        connect(row->save, &QPushButton::clicked, this, [this, save = save] { guarded([&] { (search.*save)(); }); });
+    }
+}
+
+void MainController::SaveButtonClick()
+{
+    switch (w_.PageControl1->currentIndex()) {
+    case Tmain::CustomerTab:
+        Save_DBGrid();
+        workingCopy.Save_Data_Windows_1();
+        Save_DBGrid();
+        if (w_.khzlModel->columnCount() > 0)
+            browse::writeGridLayout(sharedGridLayoutFile(), browse::captureLayout(*w_.DBGrid1, *w_.khzlModel));
+        break;
+    case Tmain::SenderTab:
+        if (dm_.me.isActive()) {
+            dm_.me.post();
+            if (dm_.me.applyUpdates() > 0)
+                dm_.ShowMessage_jd(QStringLiteral("保存数据失败！"));
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void MainController::connectEditing()
+{
+    w_.SaveButton->setEnabled(true);
+    connect(w_.SaveButton, &QAction::triggered, this, [this] { guarded([this] { SaveButtonClick(); }); });
+    w_.SaveRowButton->setEnabled(true);
+    connect(w_.SaveRowButton, &QPushButton::clicked, this, [this] { guarded([this] { SaveButtonClick(); }); });
+    enable(QStringLiteral("保存所有数据"), [this] {
+        workingCopy.Save_Data_Windows_1();
+        Save_DBGrid();
+    });
+    enable(QStringLiteral("删除当前记录数据"), [this] { workingCopy.del_Current_RecordClick(); });
+    enable(QStringLiteral("删除选中的多条记录"), [this] {
+        QList<data::ClientDataSet::Bookmark> marks;
+        for (const QModelIndex &index : w_.DBGrid1->selectionModel()->selectedRows())
+            if (index.row() < dm_.khzl.recordCount())
+                marks << dm_.khzl.bookmarkAt(index.row());
+        if (marks.isEmpty())
+            return;
+        workingCopy.deleteRows(marks);
+        w_.DBGrid1->clearSelection();
+    });
+
+    auto tabDataSet = [this]() -> data::ClientDataSet * {
+        const int tab = w_.PageControl1->currentIndex();
+        if (tab == Tmain::CustomerTab)
+            return &dm_.khzl;
+        if (tab == Tmain::SenderTab)
+            return &dm_.me;
+        return nullptr;
+    };
+    w_.AddButton->setEnabled(true);
+    connect(w_.AddButton, &QPushButton::clicked, this, [this, tabDataSet] {
+        if (data::ClientDataSet *d = tabDataSet(); d && d->isActive())
+            guarded([d] { d->append(); });
+    });
+    w_.DeleteButton->setEnabled(true);
+    connect(w_.DeleteButton, &QPushButton::clicked, this, [this, tabDataSet] {
+        if (data::ClientDataSet *d = tabDataSet(); d && d->isActive())
+            guarded([d] { d->remove(); });
+    });
+}
+
+void MainController::activate()
+{
+    guarded([this] { dm_.Get_Date_Time(); });
+    state_.loginCompleted = true;
+    dm_.suppressEntryForms = false;
+    guarded([this] { search.Open_hydm_Data(); });
+    browser.get_Data_Tables();
+    guarded([this] {
+        dm_.me.close();
+        dm_.me.setCommandText(QStringLiteral("Select * from 用户基本资料"));
+        dm_.me.open();
+    });
+    guarded([this] { search.Open_post_Data(); });
+    w_.LeftPanel->hide();
+    guarded([this] { dm_.openAccessRecord(); });
+    w_.setLoggedInCaption();
+    w_.setRightsVisibility();
+    w_.kh_windowsClick();
+    w_.showInformationPage();
+}
+
+} // namespace app
