@@ -183,6 +183,42 @@ private Q_SLOTS:
         QCOMPARE(again.ComboBox1->currentText(), QString("省市"));
     }
 
+    void senderAndCodeTabs()
+    {
+        app::ScopedPrompts prompts;
+        Client c(server_);
+        c.dm.sk.execute("runsql_dp", "insert into 用户基本资料 (公司名称, 联系人) values ('发件公司', '李四'), ('另一家', '王五')");
+        c.search.activeTab = SingleFieldSearch::Sender;
+        c.search.operatorIndex = 4; // "等于" still matches contained text on the sender tab
+        c.search.Search_One_Field("联系人", "李");
+        QCOMPARE(c.dm.me.recordCount(), 1);
+        QCOMPARE(c.dm.me.text("公司名称"), QString("发件公司"));
+        QCOMPARE(app::readFirstLine(c.search.senderDefaultFieldFile()), std::optional<QString>("联系人"));
+        QVERIFY(!c.state.workingCopyMode);
+
+        c.search.Open_hydm_Data();
+        const int all = c.dm.hydm.recordCount();
+        c.search.search_hydm_Data("行业名称1", 2, "");
+        QCOMPARE(c.dm.hydm.recordCount(), all); // an empty value searches nothing
+        c.search.search_hydm_Data("行业名称1", 2, "制造");
+        QCOMPARE(c.dm.hydm.recordCount(), 1);
+        QCOMPARE(c.dm.hydm.commandText(), QString("select * from  行业代码\r\nwhere 行业名称1 like '制造%'\r\n"));
+        c.dm.hydm.setValue("行业名称2", "汽车制造业");
+        c.dm.zh.setValue("修改行业代码", false); // the login row says what this user may do
+        c.dm.zh.post();
+        c.search.saveHydm();
+        QCOMPARE(c.ids("select count(*) from 行业代码 where 行业名称2 = '汽车制造业'"), QStringList{"0"});
+        c.dm.zh.setValue("修改行业代码", true);
+        c.dm.zh.post();
+        c.search.saveHydm();
+        QCOMPARE(c.ids("select count(*) from 行业代码 where 行业名称2 = '汽车制造业'"), QStringList{"1"});
+
+        c.search.Open_post_Data();
+        c.search.search_post_Data("邮政编码", 4, "518000");
+        QCOMPARE(c.dm.post.text("县市"), QString("深圳市"));
+        QVERIFY((*prompts).notices.isEmpty());
+    }
+
     void savingBack_data()
     {
         QTest::addColumn<QString>("scenario");
