@@ -1,5 +1,8 @@
 #include "app/main_controller.h"
 
+#include "admin/qxglw.h"
+#include "admin/searchfwjlw.h"
+#include "admin/setdataqxw.h"
 #include "browse/grid_layout.h"
 #include "data/dataset_model.h"
 #include "data/db_controls.h"
@@ -249,6 +252,9 @@ void MainController::connectEditing()
         workingCopy.Save_Data_Windows_1();
         Save_DBGrid();
     });
+    enable(QStringLiteral("权限管理"), [this] { admin::runGroupRights(dm_, &w_); });
+    enable(QStringLiteral("设置数据查看权限"), [this] { admin::runDataViewRights(dm_, browser, &w_); });
+    enable(QStringLiteral("查询访问记录"), [this] { admin::runAccessRecordViewer(dm_, &w_); });
     enable(QStringLiteral("删除当前记录数据"), [this] { workingCopy.del_Current_RecordClick(); });
     enable(QStringLiteral("删除选中的多条记录"), [this] {
         QList<data::ClientDataSet::Bookmark> marks;
