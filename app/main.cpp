@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/prompt_service.h"
 #include "data/data_module.h"
+#include "print/fonts.h"
 
 #include <QApplication>
 #include <QFont>
@@ -37,7 +38,7 @@ int main(int argc, char *argv[])
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velbor"));
     // Forms are set in 宋体; here it is a Song-style CJK face.
-    QFont::insertSubstitutions(QStringLiteral("宋体"), {QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")});
+    print::installSongSubstitution();
 
     app::ProgramFolder folder = app::ProgramFolder::fromArguments(QApplication::arguments());
     folder.ensure();

@@ -284,6 +284,18 @@ void WaybillLayout::TreeView3Click(int node)
     saveTree();
 }
 
+bool WaybillLayout::openByName(const QString &layout)
+{
+    Load_TreeView_List();
+    for (int node = 0; node < tree_.size(); ++node) {
+        if (tree_.isTopLevel(node) && tree_.text(node) == layout) {
+            tree_.select(node);
+            return OpenXinFeng_CanShu_File();
+        }
+    }
+    return false;
+}
+
 void WaybillLayout::Open_MoRen_Xinfeng_Name()
 {
     const std::optional<QString> layout = app::readFirstLine(folder_.settings() + kDefaultFile);

@@ -139,6 +139,9 @@ public:
     // Opens a top-level node: loads it and remembers it as the default layout.
     void TreeView3Click(int node);
     void Open_MoRen_Xinfeng_Name();
+    // Opens the top-level layout of that name without touching the default-layout or tree files,
+    // for printing from scripts. False when the tree has no such layout or its file is refused.
+    bool openByName(const QString &layout);
     // "增加单据": returns the new node "新单据".
     int addLayout();
     // "删除当前单据": the node only; its files stay.
