@@ -6,7 +6,14 @@
 #include "browse/grid_layout.h"
 #include "data/dataset_model.h"
 #include "data/db_controls.h"
+#include "print/layout_canvas.h"
+#include "print/print_job.h"
 #include "search/search_one_field_dialog.h"
+#include "waybill/waybill_fill.h"
+
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 #include <QAction>
 #include <QComboBox>
@@ -27,7 +34,7 @@ namespace app {
 MainController::MainController(Tmain &window, data::TDataModule1 &dm, MainState &state, data::WorkingCopyLists &lists,
                                LoginController &login, ProgramFolder folder)
     : QObject(&window), browser(dm, state, lists), workingCopy(dm, state, lists, browser),
-      search(dm, state, browser, workingCopy, folder), w_(window), dm_(dm), state_(state), lists_(lists),
+      search(dm, state, browser, workingCopy, folder), layout(folder), w_(window), dm_(dm), state_(state), lists_(lists),
       login_(login), folder_(std::move(folder))
 {
     connectTables();
@@ -35,6 +42,7 @@ MainController::MainController(Tmain &window, data::TDataModule1 &dm, MainState 
     connectGrid();
     connectSearch();
     connectEditing();
+    connectWaybill();
 
     connect(w_.khgl, &QAction::triggered, this, [this] { login_.reconnect(); });
     connect(&browser, &browse::TableBrowser::statusText, &w_, &Tmain::showStatus);
@@ -52,6 +60,7 @@ MainController::MainController(Tmain &window, data::TDataModule1 &dm, MainState 
     connect(&w_, &Tmain::tabSwitched, this, [this](int tab) {
         search.activeTab = tab;
         showRememberedField(tab);
+        SetKhZl_To_TongXunDanJu();
     });
 }
 
@@ -133,6 +142,7 @@ void MainController::connectPaging()
                 else if (tab == Tmain::SenderTab && dm_.me.isActive())
                     (dm_.me.*rowMove)();
             });
+            SetKhZl_To_TongXunDanJu();
         });
     };
     pageButton(w_.BitBtn32, &browse::TableBrowser::firstPage, &data::ClientDataSet::first);
@@ -230,6 +240,10 @@ void MainController::SaveButtonClick()
         if (w_.khzlModel->columnCount() > 0)
             browse::writeGridLayout(sharedGridLayoutFile(), browse::captureLayout(*w_.DBGrid1, *w_.khzlModel));
         break;
+    case Tmain::WaybillTab:
+        if (layout.save(w_.Edit1->text(), w_.Edit2->text()))
+            fillLayoutTree();
+        break;
     case Tmain::SenderTab:
         if (dm_.me.isActive()) {
             dm_.me.post();
@@ -301,11 +315,135 @@ void MainController::activate()
     });
     guarded([this] { search.Open_post_Data(); });
     w_.LeftPanel->hide();
+    layout.Load_TreeView_List();
+    fillLayoutTree();
+    layout.Open_MoRen_Xinfeng_Name();
+    showLayout();
     guarded([this] { dm_.openAccessRecord(); });
     w_.setLoggedInCaption();
     w_.setRightsVisibility();
     w_.kh_windowsClick();
     w_.showInformationPage();
+}
+
+QStringList MainController::searchFields() const
+{
+    QStringList fields;
+    for (int i = 0; i < w_.SearchField->count(); ++i)
+        fields << w_.SearchField->itemText(i);
+    return fields;
+}
+
+void MainController::fillLayoutTree()
+{
+    w_.TreeView3->clear();
+    QList<QTreeWidgetItem *> parents;
+    const waybill::LayoutTree &tree = layout.tree();
+    for (int node = 0; node < tree.size(); ++node) {
+        const int level = tree.nodes()[node].level;
+        parents.resize(level);
+        auto *item = parents.isEmpty() ? new QTreeWidgetItem(w_.TreeView3) : new QTreeWidgetItem(parents.last());
+        item->setText(0, tree.text(node));
+        item->setData(0, Qt::UserRole, node);
+        parents.append(item);
+        if (node == tree.selected())
+            w_.TreeView3->setCurrentItem(item);
+    }
+    w_.TreeView3->expandAll();
+}
+
+void MainController::showLayout()
+{
+    w_.Panel_xf->setLayout(&layout);
+    w_.Edit1->setText(QString::number(layout.record().offsetX().value()));
+    w_.Edit2->setText(QString::number(layout.record().offsetY().value()));
+    w_.action(QStringLiteral("自动设置打印机"))->setChecked(layout.record().autoPrinterSetup());
+    w_.action(QStringLiteral("邮编自动补0"))->setChecked(layout.postalAutoPad());
+}
+
+void MainController::SetKhZl_To_TongXunDanJu()
+{
+    if (!dm_.khzl.isActive() || !dm_.me.isActive() || layout.name().isEmpty())
+        return;
+    const std::optional<QString> failure = waybill::SetKhZl_To_TongXunDanJu(layout, dm_.khzl, dm_.me, searchFields());
+    w_.Panel_xf->layoutChanged();
+    if (failure)
+        dm_.ShowMessage_jd(*failure);
+}
+
+void MainController::N38Click()
+{
+    if (!dm_.right(QStringLiteral("打印信封"))) {
+        dm_.ShowMessage_jd(QStringLiteral("无权打印信封！"));
+        return;
+    }
+    bool xOk = false, yOk = false;
+    const int offsetX = w_.Edit1->text().toInt(&xOk);
+    const int offsetY = w_.Edit2->text().toInt(&yOk);
+    if (!xOk || !yOk) {
+        dm_.ShowMessage_jd(QStringLiteral("位置校正应该填写数字!"));
+        return;
+    }
+    if (const std::optional<QString> failure =
+            waybill::SetKhZl_To_TongXunDanJu(layout, dm_.khzl, dm_.me, searchFields())) {
+        dm_.ShowMessage_jd(*failure);
+        return;
+    }
+    w_.Panel_xf->layoutChanged();
+    QPrinter printer(QPrinter::HighResolution);
+    if (w_.action(QStringLiteral("自动设置打印机"))->isChecked()) {
+        if (!print::setPrinter1(printer, print::paperFor(layout))) {
+            dm_.ShowMessage_jd(QStringLiteral("不能正确设置打印机！"));
+            return;
+        }
+    } else {
+        QPrintDialog dialog(&printer, &w_);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    const print::DeviceGeometry geometry =
+        print::printfblvp(printer, waybill::Tenths(offsetX), waybill::Tenths(offsetY));
+    const print::JobResult result =
+        print::printWaybills(printer, layout, searchFields(), geometry, 1, [](int) { return std::nullopt; });
+    if (!result.error.isEmpty())
+        dm_.ShowMessage_jd(result.error);
+}
+
+void MainController::connectWaybill()
+{
+    connect(w_.TreeView3, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        layout.TreeView3Click(item->data(0, Qt::UserRole).toInt());
+        showLayout();
+        SetKhZl_To_TongXunDanJu();
+    });
+    connect(w_.layoutTreeAction(QStringLiteral("增加单据")), &QAction::triggered, this, [this] {
+        layout.addLayout();
+        fillLayoutTree();
+    });
+    connect(w_.layoutTreeAction(QStringLiteral("删除当前单据")), &QAction::triggered, this, [this] {
+        layout.deleteSelectedLayout();
+        fillLayoutTree();
+    });
+    connect(w_.layoutTreeAction(QStringLiteral("选择背景图片")), &QAction::triggered, this, [this] {
+        const QString picture = QFileDialog::getOpenFileName(&w_, QStringLiteral("选择背景图片"), folder_.layouts(),
+                                                             QStringLiteral("JPEG 图片 (*.jpg *.jpeg)"));
+        if (picture.isEmpty())
+            return;
+        layout.chooseBackground(picture);
+        showLayout();
+    });
+    connect(w_.DBNavigator1, &data::DBNavigator::clicked, this, [this] { SetKhZl_To_TongXunDanJu(); });
+    connect(w_.DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { SetKhZl_To_TongXunDanJu(); });
+    enable(QStringLiteral("打印当前快递单"), [this] { N38Click(); });
+    w_.PrintButton->setEnabled(true);
+    connect(w_.PrintButton, &QPushButton::clicked, this, [this] { guarded([this] { N38Click(); }); });
+    enable(QStringLiteral("自动设置打印机"),
+           [this] { layout.record().setAutoPrinterSetup(w_.action(QStringLiteral("自动设置打印机"))->isChecked()); });
+    enable(QStringLiteral("邮编自动补0"), [this] {
+        layout.setPostalAutoPad(w_.action(QStringLiteral("邮编自动补0"))->isChecked());
+        SetKhZl_To_TongXunDanJu();
+    });
 }
 
 } // namespace app

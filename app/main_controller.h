@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "browse/grid_cursor.h"
 #include "search/single_field_search.h"
+#include "waybill/waybill_layout.h"
 
 #include <QObject>
 
@@ -23,12 +24,17 @@ public:
     browse::TableBrowser browser;
     browse::WorkingCopy workingCopy;
     search::SingleFieldSearch search;
+    waybill::WaybillLayout layout;
 
     // The grid layout files of the current table.
     QString gridLayoutFile() const;
     QString sharedGridLayoutFile() const;
     void Save_DBGrid();
     void Load_DBGrid();
+    // Fills the loaded layout from the current records and shows it.
+    void SetKhZl_To_TongXunDanJu();
+    // "打印当前快递单".
+    void N38Click();
 
 private:
     void connectTables();
@@ -36,6 +42,10 @@ private:
     void connectGrid();
     void connectSearch();
     void connectEditing();
+    void connectWaybill();
+    void showLayout();
+    void fillLayoutTree();
+    QStringList searchFields() const;
     void SaveButtonClick();
     void enable(const QString &caption, const std::function<void()> &handler);
     void showRememberedField(int tab);

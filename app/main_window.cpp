@@ -5,6 +5,7 @@
 #include "data/data_module.h"
 #include "data/dataset_model.h"
 #include "data/db_controls.h"
+#include "print/layout_canvas.h"
 #include "search/single_field_search.h"
 
 #include <QAction>
@@ -350,15 +351,39 @@ QWidget *Tmain::createDirectoryPanel()
     gridSplitter->setStretchFactor(1, 1);
     PageControl1->addTab(gridSplitter, u"客户数据"_s);
 
-    ScrollBox2 = named(new QScrollArea(PageControl1), u"ScrollBox2"_s);
+    auto *designer = new QSplitter(Qt::Horizontal, PageControl1);
+    TreeView3 = named(new QTreeWidget(designer), u"TreeView3"_s);
+    TreeView3->setHeaderHidden(true);
+    TreeView3->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const QString &caption : {u"增加单据"_s, u"删除当前单据"_s, u"选择背景图片"_s}) {
+        auto *item = new QAction(caption, TreeView3);
+        TreeView3->addAction(item);
+        layoutTreeActions_.insert(caption, item);
+    }
+    auto *canvasSide = new QWidget(designer);
+    auto *canvasLayout = new QVBoxLayout(canvasSide);
+    canvasLayout->setContentsMargins(0, 0, 0, 0);
+    auto *offsets = new QHBoxLayout;
+    offsets->addWidget(new QLabel(u"左边距"_s, canvasSide));
+    Edit1 = named(new QLineEdit(u"0"_s, canvasSide), u"Edit1"_s);
+    offsets->addWidget(Edit1);
+    offsets->addWidget(new QLabel(u"上边距"_s, canvasSide));
+    Edit2 = named(new QLineEdit(u"0"_s, canvasSide), u"Edit2"_s);
+    offsets->addWidget(Edit2);
+    offsets->addWidget(new QLabel(u"(0.1毫米)"_s, canvasSide));
+    offsets->addStretch(1);
+    canvasLayout->addLayout(offsets);
+    ScrollBox2 = named(new QScrollArea(canvasSide), u"ScrollBox2"_s);
+    ScrollBox2->setAlignment(Qt::AlignCenter);
     // The canvas is sized by the waybill layout it shows.
-    Panel_xf = named(new QWidget, u"Panel_xf"_s);
-    Panel_xf->setAutoFillBackground(true);
-    QPalette canvas = Panel_xf->palette();
-    canvas.setColor(QPalette::Window, Qt::white);
-    Panel_xf->setPalette(canvas);
+    Panel_xf = named(new print::LayoutCanvas, u"Panel_xf"_s);
     ScrollBox2->setWidget(Panel_xf);
-    PageControl1->addTab(ScrollBox2, u"快递单设置"_s);
+    canvasLayout->addWidget(ScrollBox2, 1);
+    designer->addWidget(TreeView3);
+    designer->addWidget(canvasSide);
+    designer->setStretchFactor(1, 1);
+    designer->setSizes({160, 800});
+    PageControl1->addTab(designer, u"快递单设置"_s);
 
     meGrid = named(createGrid(dm_.me, meModel, PageControl1), u"meGrid"_s);
     PageControl1->addTab(meGrid, u"发件人数据"_s);

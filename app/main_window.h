@@ -34,6 +34,10 @@ class DBNavigator;
 class TDataModule1;
 } // namespace data
 
+namespace print {
+class LayoutCanvas;
+}
+
 namespace app {
 
 class Tmain : public QMainWindow
@@ -75,7 +79,10 @@ public:
     QTableView *DBGrid1 = nullptr;
     QTextBrowser *webgd02 = nullptr;
     QScrollArea *ScrollBox2 = nullptr;
-    QWidget *Panel_xf = nullptr; // the waybill canvas
+    print::LayoutCanvas *Panel_xf = nullptr; // the waybill canvas
+    QTreeWidget *TreeView3 = nullptr;        // the layout tree, with its pop-up menu
+    QLineEdit *Edit1 = nullptr, *Edit2 = nullptr; // whole-print offsets "左边距", "上边距", 0.1 mm
+    QAction *layoutTreeAction(const QString &caption) const { return layoutTreeActions_.value(caption); }
     QTableView *meGrid = nullptr, *hydmGrid = nullptr, *postGrid = nullptr;
     data::DataSetModel *khzlModel = nullptr, *meModel = nullptr, *hydmModel = nullptr, *postModel = nullptr;
 
@@ -134,6 +141,7 @@ private:
     MainState &state_;
     data::TDataModule1 &dm_;
     QHash<QString, QAction *> actions_;
+    QHash<QString, QAction *> layoutTreeActions_;
 };
 
 } // namespace app

@@ -15,6 +15,14 @@ DeviceGeometry DeviceGeometry::forDpi(int dpiX, int dpiY, waybill::Tenths offset
     return {offsetX, offsetY, waybill::PrinterScale::forDpi(dpiX), waybill::PrinterScale::forDpi(dpiY), double(dpiY)};
 }
 
+DeviceGeometry DeviceGeometry::forCanvas(const waybill::DesignerScale &scale)
+{
+    // Canvas fonts are round(size × scale / 3.78) points on a 96 dpi screen: within a rounding of
+    // size points at scale × 25.4 dots per inch.
+    const waybill::PrinterScale perMm(scale.pixelsPerMm());
+    return {waybill::Tenths(0), waybill::Tenths(0), perMm, perMm, scale.pixelsPerMm() * 25.4};
+}
+
 QPoint DeviceGeometry::toDevice(double canvasX, double canvasY, const waybill::DesignerScale &scale) const
 {
     const Millimetres x(canvasX / scale.pixelsPerMm() + offsetX.value() / 10.0);
@@ -59,8 +67,10 @@ private:
 
 } // namespace
 
-void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &layout, const QStringList &searchFields,
-                             const DeviceGeometry &geometry)
+namespace {
+
+void drawItems(QPainter &painter, const waybill::WaybillLayout &layout, const QStringList &searchFields,
+               const DeviceGeometry &geometry, bool inEditor)
 {
     using waybill::Side;
     PagePainter page(painter, layout, geometry);
@@ -73,8 +83,17 @@ void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &la
         page.useFont(postal->font);
         const double spacing = layout.record().postalSpacing(side).value() * scale / 10.0;
         const QPoint first = postal->digitPos[0];
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0; i < 6; ++i) {
+            if (inEditor && layout.postalFramesVisible()) {
+                const QPoint at = geometry.toDevice(first.x() + i * spacing, first.y(), layout.scale());
+                const int side = int(postal->font.pointSize * geometry.dotsPerInch / 72.0 * 1.3);
+                painter.save();
+                painter.setPen(QPen(Qt::red, 1));
+                painter.drawRect(QRect(at - QPoint(side / 6, side / 6), QSize(side, side)));
+                painter.restore();
+            }
             page.text(first.x() + i * spacing, first.y(), postal->digits[size_t(i)]);
+        }
     }
 
     for (const waybill::AmountBox &box : layout.amountBoxes()) {
@@ -88,7 +107,7 @@ void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &la
         if (!slot.visible)
             continue;
         page.useFont(slot.font);
-        if (searchFields.contains(slot.column))
+        if (inEditor || searchFields.contains(slot.column))
             page.text(slot.pos.x(), slot.pos.y(), slot.column == QStringLiteral("收") ? QStringLiteral("收") : slot.text);
         if (slot.continuationVisible)
             page.text(slot.continuationPos.x(), slot.continuationPos.y(), slot.continuationText);
@@ -118,6 +137,23 @@ void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &la
             painter.drawImage(QRect(topLeft, size), picture);
         }
     }
+}
+
+} // namespace
+
+void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &layout, const QStringList &searchFields,
+                             const DeviceGeometry &geometry)
+{
+    drawItems(painter, layout, searchFields, geometry, false);
+}
+
+void drawDesignerCanvas(QPainter &painter, const waybill::WaybillLayout &layout)
+{
+    const QRect canvas(QPoint(0, 0), layout.canvasSize());
+    painter.fillRect(canvas, Qt::white);
+    if (!layout.background().isNull())
+        painter.drawImage(canvas, layout.background());
+    drawItems(painter, layout, {}, DeviceGeometry::forCanvas(layout.scale()), true);
 }
 
 } // namespace print

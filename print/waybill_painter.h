@@ -26,6 +26,8 @@ struct DeviceGeometry {
 
     // The printer scale step: dpi ÷ 180 × 7.1 in each direction.
     static DeviceGeometry forDpi(int dpiX, int dpiY, waybill::Tenths offsetX, waybill::Tenths offsetY);
+    // The designer canvas itself: one device dot per canvas pixel, no offsets.
+    static DeviceGeometry forCanvas(const waybill::DesignerScale &scale);
     // A canvas point to device dots.
     QPoint toDevice(double canvasX, double canvasY, const waybill::DesignerScale &scale) const;
 };
@@ -36,5 +38,9 @@ struct DeviceGeometry {
 // continuation lines.
 void PrintTongXunAll_GuoChen(QPainter &painter, const waybill::WaybillLayout &layout, const QStringList &searchFields,
                              const DeviceGeometry &geometry);
+
+// The designer's view of the same items: the background picture and the postal-code frames
+// under them, and every slot whatever the search field list holds. Never reaches paper.
+void drawDesignerCanvas(QPainter &painter, const waybill::WaybillLayout &layout);
 
 } // namespace print

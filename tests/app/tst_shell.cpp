@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -82,6 +83,7 @@ private Q_SLOTS:
         QVERIFY(p.dm.hydm.recordCount() > 0);
         QVERIFY(p.dm.post.recordCount() > 0);
         QVERIFY((*prompts).notices.isEmpty());
+        QCOMPARE(p.window.TreeView3->topLevelItemCount(), 46); // the built-in layouts
 
         // The main search row: a contains search into the working copy.
         p.window.SearchField->setCurrentText("联系人");
@@ -107,6 +109,23 @@ private Q_SLOTS:
         p.controller.activate();
         for (const char *shown : {"权限管理", "设置数据查看权限", "查询访问记录", "删除所有数据", "修改一列字段内容"})
             QVERIFY2(p.window.action(QString::fromUtf8(shown))->isVisible(), shown);
+    }
+
+    void printCommandChecks()
+    {
+        app::ScopedPrompts prompts;
+        Program wang(server_.address(), "wang");
+        wang.login.login();
+        wang.controller.activate();
+        wang.window.action("打印当前快递单")->trigger();
+        QCOMPARE((*prompts).notices, QStringList{"无权打印信封！"});
+
+        Program admin(server_.address(), "admin");
+        admin.login.login();
+        admin.controller.activate();
+        admin.window.Edit1->setText("1.5");
+        admin.window.action("打印当前快递单")->trigger();
+        QCOMPARE((*prompts).notices.last(), QString("位置校正应该填写数字!"));
     }
 
     void reconnectAfterTheConnectionDropped()
