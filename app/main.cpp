@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <malloc.h>
 
 namespace {
 
@@ -35,6 +36,10 @@ public:
 
 int main(int argc, char *argv[])
 {
+    // Pages of thousands of rows come and go; keeping what they free in the heap spares the kernel
+    // handing out and zeroing those pages again on every page turn.
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
     Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("velbor"));
     // Forms are set in 宋体; here it is a Song-style CJK face.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <malloc.h>
 #include <sqlite3.h>
 
 namespace {
@@ -122,6 +123,9 @@ void fill(const QString &path)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // As in the client: pages of rows come and go, and the heap keeps what they free.
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
     testing::ServerFixture server;
     if (!server.isRunning()) {
         std::fputs("velbor-server did not start\n", stderr);
