@@ -2,6 +2,7 @@
 
 #include "app/list_file.h"
 #include "app/prompt_service.h"
+#include "app/about_box.h"
 #include "data/data_module.h"
 #include "data/sql_text.h"
 
@@ -12,7 +13,7 @@ const QString ServerListFile = QStringLiteral("ServerNameList.Cfg");
 const QString AccountSetListFile = QStringLiteral("zhangtaoList.Cfg");
 const QString UserListFile = QStringLiteral("YongHuNameList.Cfg");
 
-const QString SupportContact = QStringLiteral("技术支持：support@velbor.cn");
+const QString SupportContact = QStringLiteral("技术支持：") + QLatin1StringView(supportEmail);
 const QString WrongCredentials = QStringLiteral("用户登录失败！请重新输入用户名和密码！");
 const QString NetworkFailure = QStringLiteral("登录失败,请确认网络是否正常\n或者用户名称和密码是否正确!!");
 
