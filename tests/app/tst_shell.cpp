@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -126,6 +127,22 @@ private Q_SLOTS:
         admin.window.Edit1->setText("1.5");
         admin.window.action("打印当前快递单")->trigger();
         QCOMPARE((*prompts).notices.last(), QString("位置校正应该填写数字!"));
+    }
+
+    void reconnectAfterTheLocalServerRestarted()
+    {
+        app::ScopedPrompts prompts;
+        Program p("local", "admin");
+        p.login.login();
+        QVERIFY2(p.state.loginCompleted, qPrintable((*prompts).notices.join('\n')));
+        p.controller.activate();
+        const qint64 first = p.dm.sk.isOpen() ? p.dm.callServer("GetAllTables").toArray().size() : -1;
+        QCOMPARE(first, 1);
+        // The embedded server dies under the client; "登陆" starts a new one and logs in again.
+        QCOMPARE(QProcess::execute("pkill", {"-KILL", "-f", "--", "--data " + p.folder.dataDir() + "server"}), 0);
+        p.window.khgl->trigger();
+        QVERIFY2((*prompts).notices.isEmpty(), qPrintable((*prompts).notices.join('\n')));
+        QCOMPARE(p.dm.callServer("GetAllTables").toArray().size(), 1);
     }
 
     void reconnectAfterTheConnectionDropped()
