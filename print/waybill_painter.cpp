@@ -1,5 +1,6 @@
 #include "waybill_painter.h"
 
+#include "waybill/waybill_fill.h"
 #include "waybill/waybill_layout.h"
 
 #include <QFontMetrics>
@@ -122,8 +123,15 @@ void drawItems(QPainter &painter, const waybill::WaybillLayout &layout, const QS
 
     for (const waybill::NoteArea &note : layout.notes()) {
         page.useFont(note.font);
-        for (int b = 0; b < note.lines.size(); ++b)
-            page.text(note.pos.x(), note.pos.y() + b * (note.font.pointSize + 6), note.lines[b]);
+        // The lines as the note's box shows them on the canvas: its text wrapped to the box width.
+        QFont canvasFont(note.font.name);
+        canvasFont.setPixelSize(std::max(1, waybill::canvasFontPixels(note.font.pointSize)));
+        QStringList visual;
+        for (const QString &line : note.lines)
+            visual << (note.size.width() > 0 ? waybill::breakLines(line, canvasFont, note.size.width())
+                                             : QStringList{line});
+        for (int b = 0; b < visual.size(); ++b)
+            page.text(note.pos.x(), note.pos.y() + b * (note.font.pointSize + 6), visual[b]);
     }
 
     const waybill::IconItem &icon = layout.icon();

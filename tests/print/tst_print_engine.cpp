@@ -96,7 +96,7 @@ class TestPrintEngine : public QObject {
         r.setIconRect(QRect(500, 200, 76, 76));
         QString error;
         QVERIFY(r.writeFile(folder_.layouts() + name_ + ".cs", &error));
-        QVERIFY(app::writeListFile(folder_.layouts() + name_ + "-1.留言", {"备注A", "备注B", "备注C"}));
+        QVERIFY(app::writeListFile(folder_.layouts() + name_ + "-1.留言", {"备注A", "备注B", "备注C 很长很长很长很长很长很长很长很长很长很长很长很长很长很长的一句 末尾"}));
     }
 
     // Prints one waybill of 测试标签 to a PDF file and returns its path.
@@ -168,6 +168,10 @@ private Q_SLOTS:
         const auto second = find(words, "备注B");
         QVERIFY(first && second && find(words, "备注C"));
         QVERIFY(std::abs((second->yMin - first->yMin) - points(18 / 3.78 * 25.4 / 25.352)) <= 2 * dot + 0.01);
+        // A line wider than the note's box goes on as the box wraps it.
+        const auto wrapped = find(words, "末尾");
+        QVERIFY(wrapped);
+        QVERIFY(std::abs(wrapped->yMin - (find(words, "备注C")->yMin + points(18 / 3.78 * 25.4 / 25.352))) <= 2 * dot + 0.01);
     }
 
     void slotOutsideTheSearchFieldsPrintsOnlyItsContinuation()
