@@ -5,6 +5,7 @@
 #include "app/main_controller.h"
 #include "app/main_window.h"
 #include "app/prompt_service.h"
+#include "app/stock_files.h"
 #include "data/data_module.h"
 #include "print/fonts.h"
 
@@ -47,6 +48,7 @@ int main(int argc, char *argv[])
 
     app::ProgramFolder folder = app::ProgramFolder::fromArguments(QApplication::arguments());
     folder.ensure();
+    app::installStockFiles(folder);
     app::MainState state;
     state.programFolder = folder.root();
     data::WorkingCopyLists lists;

@@ -5,10 +5,12 @@
 #include "app/list_file.h"
 #include "app/main_controller.h"
 #include "app/prompt_service.h"
+#include "app/stock_files.h"
 #include "data/sql_text.h"
 #include "support/server_fixture.h"
 
 #include <QAction>
+#include <QImage>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -76,6 +78,8 @@ private Q_SLOTS:
         for (const char *hidden : {"权限管理", "设置数据查看权限", "查询访问记录", "删除所有数据", "修改一列字段内容"})
             QVERIFY2(!p.window.action(QString::fromUtf8(hidden))->isVisible(), hidden);
         QVERIFY(p.window.ToolBar1->isVisible());
+        app::installStockFiles(p.folder);
+        QVERIFY(!QImage(p.folder.path("tbkong.jpg")).isNull());
         QCOMPARE(p.window.lbTables->item(0)->text(), QString("客户基本数据"));
         QCOMPARE(p.dm.khzl.recordCount(), 500); // the first packet of page 1
         QCOMPARE(p.window.Edit6->text(), QString("2"));
