@@ -196,19 +196,13 @@ void MainController::connectSearch()
 {
     connect(w_.SearchOperator, &QComboBox::currentIndexChanged, this, [this](int op) { search.operatorIndex = op; });
     connect(w_.SearchValue, &QLineEdit::returnPressed, this, [this] {
-        QStringList fields;
-        for (int i = 0; i < w_.SearchField->count(); ++i)
-            fields << w_.SearchField->itemText(i);
-        guarded([&] { search.mainRowEnter(w_.SearchField->currentText(), fields, w_.SearchValue->text()); });
+        guarded([&] { search.mainRowEnter(w_.SearchField->currentText(), searchFields(), w_.SearchValue->text()); });
     });
     connect(&search, &search::SingleFieldSearch::workingCopyShown, this, &MainController::Load_DBGrid);
     enable(QStringLiteral("单个字段查询"), [this] {
         if (!search.mayOpenDialog())
             return;
-        QStringList fields;
-        for (int i = 0; i < w_.SearchField->count(); ++i)
-            fields << w_.SearchField->itemText(i);
-        search::Tsearch_one_Fieldw dialog(search, fields, &w_);
+        search::Tsearch_one_Fieldw dialog(search, searchFields(), &w_);
         dialog.exec();
     });
 

@@ -1,6 +1,7 @@
 #include "working_copy.h"
 
 #include "data/sql_text.h"
+#include "page_statement.h"
 
 namespace browse {
 
@@ -47,7 +48,7 @@ void WorkingCopy::Init_save()
 
 void WorkingCopy::count_temp_Data()
 {
-    const qint64 total = scalar(data::SqlText{QStringLiteral("Select  count(*) as count1 from ") + name()}.text());
+    const qint64 total = scalar(countStatement(name()));
     try {
         dm_.boundaryId = scalar(data::SqlText{QStringLiteral("Select  max(ID) as count1 from ") + name()}.text());
     } catch (const wire::ServerError &) {
@@ -93,7 +94,7 @@ bool WorkingCopy::Save_Data_Windows_1()
         lists_.deletedIds << lists_.pendingDeletions;
         lists_.pendingDeletions.clear();
         if (state_.workingCopyMode)
-            dm_.totalRows = scalar(data::SqlText{QStringLiteral("Select  count(*) as count1 from ") + name()}.text());
+            dm_.totalRows = scalar(countStatement(name()));
         return true;
     } catch (const wire::ServerError &) {
         dm_.ShowMessage_jd(QStringLiteral("保存数据失败！"));
